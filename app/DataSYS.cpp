@@ -120,9 +120,9 @@ QString VersionText(unsigned major, unsigned minor, unsigned release) {
 // A bare name is looked for beside the running program first, as Windows' search order does.
 static QString ResolveProgramFile(const QString& file) {
     QFileInfo fi(file);
-    if (fi.isAbsolute() || file.contains(QLatin1Char('/')))
+    if (fi.isAbsolute() || file.contains(QLatin1Char('/')) || file.contains(QLatin1Char('\\')))
         return file;
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + file;
+    return QFileInfo(ToolProgramFile()).absolutePath() + QLatin1Char('/') + file;
 }
 
 QString GetProgramVersion(const QString& file) {
@@ -131,7 +131,7 @@ QString GetProgramVersion(const QString& file) {
     // An ELF or Mach-O build of the tool has no version resource: it reports the version
     // compiled into it, in the same form.
     if (fi.exists() &&
-        fi.canonicalFilePath() == QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath() &&
+        fi.canonicalFilePath() == QFileInfo(ToolProgramFile()).canonicalFilePath() &&
         !platform::LooksLikePeFile(ToFsPath(path)))
         return VersionText(CORUPD_VERSION_MAJOR, CORUPD_VERSION_MINOR, CORUPD_VERSION_PATCH);
 
