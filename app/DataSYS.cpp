@@ -62,17 +62,20 @@ QString PadLeft(const QString& text, QChar ch, int width) {
 
 static QString TwoDigits(int v) { return PadLeft(QString::number(v), QLatin1Char('0'), 2); }
 
-QString DateText(int days) {
-    const QDate d = QDate::currentDate().addDays(days);
+QString DateTextFor(const QDate& today, int days) {
+    const QDate d = today.addDays(days);
     return QString::number(d.year()) + QLatin1Char('/') + TwoDigits(d.month()) +
            QLatin1Char('/') + TwoDigits(d.day());
 }
 
-QString TimeText() {
-    const QTime t = QTime::currentTime();
+QString DateText(int days) { return DateTextFor(QDate::currentDate(), days); }
+
+QString TimeTextFor(const QTime& t) {
     return TwoDigits(t.hour()) + QLatin1Char(':') + TwoDigits(t.minute()) + QLatin1Char(':') +
            TwoDigits(t.second());
 }
+
+QString TimeText() { return TimeTextFor(QTime::currentTime()); }
 
 QString TrimControl(const QString& text) {
     qsizetype b = 0, e = text.size();

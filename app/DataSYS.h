@@ -40,6 +40,9 @@ QString PadLeft(const QString& text, QChar ch, int width);
 QString DateText(int days);
 // The local time now, "hh:mm:ss" on the 24-hour clock.
 QString TimeText();
+// DateText and TimeText for a given day and time, so they can be checked at any date.
+QString DateTextFor(const class QDate& today, int days);
+QString TimeTextFor(const class QTime& time);
 // Trims characters of code 32 and below from both ends (the toolkit's Trim).
 QString TrimControl(const QString& text);
 // Upper-cases the ASCII letters a to z only.

@@ -1,10 +1,17 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace pewriter {
+
+// A further language of the version resource (ID 1), for images that hold it in several.
+struct PeVersionLanguage {
+    std::uint16_t language = 0;
+    std::uint16_t versionWords[4] = {};
+};
 
 // Options for a small, valid PE image (no code that runs), for fixtures and demo programs.
 struct PeImageOptions {
@@ -14,6 +21,9 @@ struct PeImageOptions {
     std::uint16_t language = 0x0409; // LANGID of the version resource
     bool withFixedInfo = true;       // a version resource without VS_FIXEDFILEINFO when false
     std::size_t padTo = 0;           // pad the image with zero bytes to this size
+    // More languages of the same version resource; the directory lists all of them in
+    // ascending LANGID order, as resource compilers write it.
+    std::vector<PeVersionLanguage> moreLanguages;
 };
 
 std::vector<std::uint8_t> MakePeImage(const PeImageOptions& options);
