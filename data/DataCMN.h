@@ -76,3 +76,9 @@ void GetProgramDescription(const QString& name);
 
 // The lookup error box text: "SQL Error on Table: " + table + " :-" + CR + message.
 QString LookupErrorText(const QString& table, const QString& message);
+
+// The database's own message of an error (the driver's text when the database gave none).
+QString SqlErrorMessage(const class QSqlError& error);
+
+// Where a failing statement is saved: sExePath + "CMNSQLError.TXT".
+QString FailingStatementFile();

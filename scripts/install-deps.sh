@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
-  unixodbc-dev unixodbc tdsodbc
+  unixodbc-dev unixodbc tdsodbc libsqliteodbc
   zlib1g-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth imagemagick x11-utils
