@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -6,7 +7,9 @@
 namespace platform {
 
 struct ZipEntryInfo {
-    std::string name; // as stored (UTF-8 when flagged, else CP437 decoded)
+    // As stored: UTF-8 when flagged (or given in Info-ZIP's Unicode path field, or valid
+    // UTF-8 from an archive made on Unix), else CP437 decoded.
+    std::string name;
     std::uint64_t compressedSize = 0;
     std::uint64_t uncompressedSize = 0;
     std::uint32_t crc32 = 0;

@@ -31,6 +31,10 @@ public:
 
     // Deflate level used (zlib 1..9); 6 by default, as zip -6.
     void SetLevel(int level);
+    // Writes the ZIP64 fields and end records even where the 32-bit ones would do, as they
+    // are written for entries and offsets of 4 GiB and more; lets that layout be checked
+    // without writing gigabytes.
+    void SetForceZip64(bool force);
 
 private:
     struct Impl;

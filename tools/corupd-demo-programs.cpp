@@ -18,7 +18,7 @@ constexpr DemoProgram kPrograms[] = {
     {"CORVANE.EXE", {3, 5, 12, 7}, true, 2 * 1024 * 1024},
     {"CORPAY.EXE", {5, 2, 3, 4}, false, 850 * 1024},
     {"CORTAX.EXE", {4, 10, 1, 0}, true, 620 * 1024},
-    {"CORSTOCK.EXE", {10, 123, 4, 0}, true, 1200 * 1024},
+    {"CORSTOCK.EXE", {10, 5, 12, 0}, true, 1200 * 1024},
     {"corpos.exe", {1, 0, 0, 0}, false, 310 * 1024},
 };
 

@@ -9,6 +9,7 @@
 #include "platform/RegionalSettings.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QShowEvent>

@@ -21,6 +21,13 @@ public:
     // 16 x 16 icons; 7 "Delete", 55 "Refresh".
     QList<QPixmap> KeyBoardBlue; // 118
 
+    // Where the pictures of each role sit in their list.
+    static constexpr int kMainInfo = 28, kMainMsg = 29, kMainUnknown = 49, kMainWarn = 50,
+                         kMainError = 72, kMainSelectAll = 81, kMainDeselectAll = 84;
+    static constexpr int kPictureOptions = 0, kPictureFunctions = 1, kPictureCreateZip = 2,
+                         kPictureClose = 3, kPictureUpload = 4, kPictureDownload = 5;
+    static constexpr int kKeyDelete = 7, kKeyRefresh = 55;
+
     // Applies one of the shared looks by name: "pnlStylerPopUp", "PanelStylerWhite",
     // "PageStylerWhite", "StatusBarWhite", "MenuStylerBlue", "cxGridStyler".
     void ApplyLook(QWidget* widget, const QString& stylerName) const;

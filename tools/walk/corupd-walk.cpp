@@ -107,24 +107,35 @@ int walk(TfrmMAIN000& w, const QString& shots, PrintingDialogs& boxes) {
     QApplication::setActiveWindow(&w);
     walk.shot(QStringLiteral("01-program-files"));
 
-    const int program = Walk::findRow(w.grdFilesModel, 1, QStringLiteral("CORPAY.EXE"));
-    if (program < 0) {
-        std::fprintf(stderr, "walk: CORPAY.EXE is not listed\n");
-        return 1;
+    // Two releases, packed one after the other: each takes its version from its own tick.
+    QStringList archives;
+    for (const QString& name : {QStringLiteral("CORPAY.EXE"), QStringLiteral("CORSTOCK.EXE")}) {
+        w.pgMain->setCurrentIndex(0);
+        const int program = Walk::findRow(w.grdFilesModel, 1, name);
+        if (program < 0) {
+            std::fprintf(stderr, "walk: %s is not listed\n", qPrintable(name));
+            return 1;
+        }
+        Walk::tick(w.grdFilesModel, 0, program);
+        if (archives.isEmpty())
+            walk.shot(QStringLiteral("02-ticked"));
+        walk.key(Qt::Key_F2);
+        archives << QFileInfo(w.sZIPFileName).fileName();
     }
-    Walk::tick(w.grdFilesModel, 0, program);
-    walk.shot(QStringLiteral("02-ticked"));
-    walk.key(Qt::Key_F2);
     walk.shot(QStringLiteral("03-packed"));
 
     w.pgMain->setCurrentIndex(1);
-    const QString archive = QFileInfo(w.sZIPFileName).fileName();
-    const int zipRow = Walk::findRow(w.grdZIPFilesModel, 1, archive);
-    if (zipRow < 0) {
-        std::fprintf(stderr, "walk: %s is not in the ZIP list\n", qPrintable(archive));
-        return 1;
+    int zipRow = -1;
+    for (const QString& archive : archives) {
+        zipRow = Walk::findRow(w.grdZIPFilesModel, 1, archive);
+        if (zipRow < 0) {
+            std::fprintf(stderr, "walk: %s is not in the ZIP list\n", qPrintable(archive));
+            return 1;
+        }
+        Walk::tick(w.grdZIPFilesModel, 0, zipRow);
     }
-    Walk::tick(w.grdZIPFilesModel, 0, zipRow);
+    // Release details of the first archive: critical, a database version and notes.
+    zipRow = Walk::findRow(w.grdZIPFilesModel, 1, archives.first());
     Walk::tick(w.grdZIPFilesModel, 6, zipRow);
     w.grdZIPFilesModel->setData(w.grdZIPFilesModel->index(zipRow - 1, 7), QStringLiteral("7.2"),
                                 Qt::EditRole);

@@ -1,0 +1,87 @@
+#include "ReleaseUpload.h"
+
+#include "AppError.h"
+#include "DataSYS.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QVariant>
+
+QString ArchivePath(const QString& zipPath, const QString& fileName) {
+    return TrimControl(zipPath + fileName);
+}
+
+ReleaseRecord MakeReleaseRecord(const UploadRow& row, const QString& description) {
+    ReleaseRecord r;
+    r.progName = row.progName;
+    r.description = description;
+    r.version = row.version;
+    r.critical = row.critical ? QStringLiteral("Y") : QStringLiteral("N");
+    r.minDBVersion = row.minDBVersion;
+    r.notes = row.notes;
+    return r;
+}
+
+QByteArray ReadArchiveFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw AppError(QStringLiteral("Cannot open the archive ") + path + QStringLiteral(": ") +
+                       file.errorString());
+    const qint64 size = file.size();
+    QByteArray bytes;
+    bytes.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = file.read(bytes.data() + done, size - done);
+        if (n <= 0)
+            throw AppError(QStringLiteral("Cannot read the archive ") + path +
+                           QStringLiteral(": ") + file.errorString());
+        done += n;
+    }
+    return bytes;
+}
+
+QList<TcData::Statement> ReleaseUnit(const SqlDialect& dialect, const ReleaseRecord& record,
+                                     const QByteArray& archive, bool withRemoval,
+                                     const TextClock& dateText, const TextClock& timeText) {
+    QList<TcData::Statement> unit;
+    if (withRemoval)
+        unit.append({dialect.RemovalStatement(record.progName), {}});
+    for (const QString& text : dialect.ReleaseStatements(record, dateText, timeText))
+        unit.append({text, {}});
+    TcData::Statement blob{dialect.BlobStatement(record.progName, record.version), {}};
+    blob.bindings.append({QStringLiteral(":imgBlob"), QVariant(archive)});
+    unit.append(std::move(blob));
+    return unit;
+}
+
+TcData::UnitResult UploadRelease(TcData& data, const ReleaseRecord& record,
+                                 const QString& archivePath, bool withRemoval) {
+    // The statement query keeps what was bound to it; left there, the archive would stay in
+    // memory beside the next one read.
+    struct DropBindings {
+        TcData& data;
+        ~DropBindings() {
+            data.rUpdSQL = QSqlQuery(data.CloudDB());
+            data.rUpdSQL.setForwardOnly(true);
+        }
+    };
+    try {
+        const DropBindings drop{data};
+        const QList<TcData::Statement> unit = ReleaseUnit(
+            data.CloudDialect(), record, ReadArchiveFile(archivePath), withRemoval,
+            [] { return DateText(0); }, [] { return TimeText(); });
+        return data.cloud_ExecUnit(unit);
+    } catch (const AppError& e) {
+        throw AppError(UploadFailedText(record.progName, e.message()));
+    }
+}
+
+QString UploadFailedText(const QString& progName, const QString& databaseMessage) {
+    const QString why = databaseMessage.trimmed().isEmpty() ? QStringLiteral("no reason given")
+                                                            : databaseMessage.trimmed();
+    return QStringLiteral("The upload of ") + progName +
+           QStringLiteral(" to the cloud FAILED: nothing of it was kept, and the cloud still "
+                          "holds the release it had before. Reason: ") +
+           why;
+}

@@ -1,0 +1,111 @@
+#include "TestDownload.h"
+
+#include "AppError.h"
+#include "DataCMN.h"
+#include "Dialogs.h"
+#include "PathUtil.h"
+#include "platform/ZipReader.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace {
+QString errorMessage(const QSqlError& e) {
+    return e.databaseText().isEmpty() ? e.text() : e.databaseText();
+}
+
+// Fetches the first release row's archive and lets the query go. The SQL Server client has no
+// multiple active result sets, so a query left holding its row would make the next statement
+// on the cloud connection fail; dropping the result also frees the client's copy of the blob,
+// which keeps the download at no more than two copies of the archive in memory.
+enum class Fetch { NoRow, Failed, Row };
+Fetch fetchArchive(TcData& data, const QString& progName, QByteArray& archive) {
+    QSqlQuery& q = data.rQuery1;
+    q.finish();
+    q = QSqlQuery(data.CloudDB());
+    q.setForwardOnly(true);
+    const QString sql = data.CloudDialect().DownloadLines(progName).join(QLatin1Char('\n'));
+    if (!q.exec(sql)) {
+        ShowErrorBox(
+            LookupErrorText(QStringLiteral("vcSysProgRelease"), errorMessage(q.lastError())));
+        q.clear();
+        return Fetch::Failed;
+    }
+    if (!q.next()) {
+        q.clear();
+        return Fetch::NoRow;
+    }
+    {
+        const int at = q.record().indexOf(QStringLiteral("RARFile"));
+        QVariant value = at >= 0 ? q.value(at) : QVariant();
+        archive = value.toByteArray();
+    }
+    q.clear();
+    return Fetch::Row;
+}
+
+// Writes under a temporary name in the same folder and renames it over the target only when
+// every byte is out, so an interrupted download never leaves a half archive to unpack.
+void saveArchive(const QByteArray& archive, const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        throw AppError(QStringLiteral("Cannot save the downloaded archive: the folder ") +
+                       QDir::toNativeSeparators(folder) + QStringLiteral(" does not exist"));
+    QBuffer source;
+    source.setData(archive); // shares the bytes
+    source.open(QIODevice::ReadOnly);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
+                       QStringLiteral(": ") + file.errorString());
+    QByteArray piece(kDownloadCopyBuffer, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = source.read(piece.data(), piece.size());
+        if (n <= 0)
+            break;
+        if (file.write(piece.constData(), n) != n)
+            throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
+                           QStringLiteral(": ") + file.errorString());
+    }
+    if (!file.commit())
+        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
+                       QStringLiteral(": ") + file.errorString());
+}
+} // namespace
+
+QString NoArchiveText(const QString& progName, qint64 size) {
+    return QStringLiteral("The cloud holds no usable archive for ") + progName +
+           QStringLiteral(": the stored archive is ") + QString::number(size) +
+           QStringLiteral(" bytes. Nothing was downloaded or unpacked.");
+}
+
+DownloadResult TestDownload(TcData& data, const QString& archiveName, const QString& progName,
+                            const QString& exePath) {
+    const QString tempArchive = exePath + QStringLiteral("Temp") + QDir::separator() + archiveName;
+    const QString upgrades = exePath + QStringLiteral("Upgrades") + QDir::separator();
+
+    QByteArray archive;
+    switch (fetchArchive(data, progName, archive)) {
+    case Fetch::NoRow:
+        return DownloadResult::NoRelease;
+    case Fetch::Failed:
+        return DownloadResult::QueryFailed;
+    case Fetch::Row:
+        break;
+    }
+    const qint64 size = archive.size();
+    if (size < kSmallestArchive) {
+        // Whatever an earlier download left under this name is not this release.
+        ShowErrorBox(NoArchiveText(progName, size));
+        return DownloadResult::NoArchive;
+    }
+    saveArchive(archive, tempArchive);
+    archive = QByteArray();
+    platform::ExtractAll(ToFsPath(tempArchive), ToFsPath(upgrades));
+    return DownloadResult::Unpacked;
+}
