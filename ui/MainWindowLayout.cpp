@@ -721,5 +721,3 @@ void TfrmMAIN000::StatusBar1DrawPanel(QPainter& painter, int panel, const QRect&
     DrawStatusPanel(StatusBar1, painter, panel, rect);
 }
 
-// The window class has no source file of its own name, so its meta-object code is built here.
-#include "moc_MAIN000.cpp"
