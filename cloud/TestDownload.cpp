@@ -15,10 +15,6 @@
 #include <QSqlRecord>
 
 namespace {
-QString errorMessage(const QSqlError& e) {
-    return e.databaseText().isEmpty() ? e.text() : e.databaseText();
-}
-
 // Fetches the first release row's archive and lets the query go. The SQL Server client has no
 // multiple active result sets, so a query left holding its row would make the next statement
 // on the cloud connection fail; dropping the result also frees the client's copy of the blob,
@@ -32,7 +28,7 @@ Fetch fetchArchive(TcData& data, const QString& progName, QByteArray& archive) {
     const QString sql = data.CloudDialect().DownloadLines(progName).join(QLatin1Char('\n'));
     if (!q.exec(sql)) {
         ShowErrorBox(
-            LookupErrorText(QStringLiteral("vcSysProgRelease"), errorMessage(q.lastError())));
+            LookupErrorText(QStringLiteral("vcSysProgRelease"), SqlErrorMessage(q.lastError())));
         q.clear();
         return Fetch::Failed;
     }

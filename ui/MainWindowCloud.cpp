@@ -29,10 +29,6 @@ const QString kReleaseTable = QStringLiteral("vcSysProgRelease");
 
 constexpr int kStatusColumn = 9;
 
-QString databaseMessage(const QSqlError& e) {
-    return e.databaseText().isEmpty() ? e.text() : e.databaseText();
-}
-
 UploadRow uploadRow(const StringGrid& grid, int row) {
     UploadRow r;
     r.fileName = grid.Cell(1, row);
@@ -146,7 +142,7 @@ void TfrmMAIN000::LoadCloudGrid() {
     qrySysProgRelease.setForwardOnly(true);
     const QString sql = cData->CloudDialect().CloudListLines().join(QLatin1Char('\n'));
     if (!qrySysProgRelease.exec(sql)) {
-        const QString message = databaseMessage(qrySysProgRelease.lastError());
+        const QString message = SqlErrorMessage(qrySysProgRelease.lastError());
         qrySysProgRelease.clear();
         if (qrySysProgReleaseModel)
             qrySysProgReleaseModel->Clear();
