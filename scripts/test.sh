@@ -7,3 +7,6 @@ top="$(cd "$(dirname "$0")/.." && pwd)"
 build="${CORUPD_BUILD_DIR:-$top/build}"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure -j 2 "$@"
+if [ -z "${CORUPD_TEST_SQLSERVER:-}" ]; then
+  echo "test: the SQL Server cases were skipped (CORUPD_TEST_SQLSERVER is not set); they ran on the embedded store only."
+fi
