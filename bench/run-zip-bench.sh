@@ -56,8 +56,8 @@ echo "corUPD ZIP benchmark: best of $runs interleaved runs, $(nproc) cores, load
 echo "inputs: $(wc -l < "$libs") system binaries concatenated; ours at zlib level 6 (memLevel 8) vs zip -6"
 echo "throughput = input bytes / time; cpu = user + system time, which other load on the machine disturbs less"
 
-for spec in "1MB:1000000" "30MB:30000000" "200MB:200000000"; do
-  label="${spec%%:*}"; size="${spec##*:}"
+for item in "1MB:1000000" "30MB:30000000" "200MB:200000000"; do
+  label="${item%%:*}"; size="${item##*:}"
   in="$work/input-$label.bin"
   make_input "$size" "$in"
   cat "$in" > /dev/null # into the page cache for both packers

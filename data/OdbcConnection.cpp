@@ -181,13 +181,17 @@ QString BuildOdbcConnectString(const OdbcDriver& driver, const QString& server,
     if (m.hasMatch()) {
         host = m.captured(1);
         port = m.captured(2);
+    } else if (host.contains(QLatin1Char('\\'))) {
+        // A named instance without a port: the driver asks the server's browser service for
+        // the instance's port, which a fixed port would override.
+        port.clear();
     }
 
     auto q = [&](const QString& v) { return BraceQuote(v, driver, freeTdsUndoesDoubling); };
     QString s = QStringLiteral("DRIVER={") + driver.name + QStringLiteral("};");
     if (driver.kind == OdbcDriverKind::Microsoft) {
-        s += QStringLiteral("Server=") +
-             q(QStringLiteral("tcp:") + host + QLatin1Char(',') + port) + QLatin1Char(';');
+        const QString address = port.isEmpty() ? host : host + QLatin1Char(',') + port;
+        s += QStringLiteral("Server=") + q(QStringLiteral("tcp:") + address) + QLatin1Char(';');
         s += QStringLiteral("Database=") + q(database) + QLatin1Char(';');
         if (login.isEmpty())
             s += QStringLiteral("Trusted_Connection=yes;");
@@ -197,7 +201,8 @@ QString BuildOdbcConnectString(const OdbcDriver& driver, const QString& server,
         s += QStringLiteral("Encrypt=no;TrustServerCertificate=yes;APP=corUPD;");
     } else {
         s += QStringLiteral("SERVER=") + q(host) + QLatin1Char(';');
-        s += QStringLiteral("PORT=") + port + QLatin1Char(';');
+        if (!port.isEmpty())
+            s += QStringLiteral("PORT=") + port + QLatin1Char(';');
         s += QStringLiteral("DATABASE=") + q(database) + QLatin1Char(';');
         if (login.isEmpty())
             s += QStringLiteral("Trusted_Connection=Yes;");

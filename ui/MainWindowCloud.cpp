@@ -177,14 +177,19 @@ void TfrmMAIN000::dxDeleteClick() {
                                                    QStringLiteral(" Programs from the Cloud ?")))
         return;
     SetCursorMode(QStringLiteral("SQL"));
-    for (int row : selectedRows()) {
-        const QVariant name = qrySysProgReleaseModel->Value(row, CloudReleaseModel::ProgName);
-        if (name.isNull()) {
-            SetCursorMode(QStringLiteral("RESET"));
-            throw AppError(QStringLiteral("A selected cloud release has no program name; "
-                                          "it cannot be deleted"));
+    // Whatever ends the loop early (a line without a program name, a connection that is gone)
+    // goes to the error box with the cursor back to normal.
+    try {
+        for (int row : selectedRows()) {
+            const QVariant name = qrySysProgReleaseModel->Value(row, CloudReleaseModel::ProgName);
+            if (name.isNull())
+                throw AppError(QStringLiteral("A selected cloud release has no program name; "
+                                              "it cannot be deleted"));
+            DeleteCloudProgram(name.toString());
         }
-        DeleteCloudProgram(name.toString());
+    } catch (...) {
+        SetCursorMode(QStringLiteral("RESET"));
+        throw;
     }
     SetCursorMode(QStringLiteral("RESET"));
     LoadCloudGrid();

@@ -58,6 +58,22 @@ TEST(OdbcMapping, KeywordsPerDriver) {
     EXPECT_TRUE(BuildOdbcConnectString(kMs18, QStringLiteral("db01"), QStringLiteral("c"),
                                        QString(), QString())
                     .contains(QLatin1String(";Trusted_Connection=yes;")));
+    // A named instance finds its port through the browser service, which a fixed port
+    // would bypass; a port given with it still wins.
+    EXPECT_EQ(BuildOdbcConnectString(kFreeTds, QStringLiteral("db01\\SQLEXPRESS"),
+                                     QStringLiteral("c"), QStringLiteral("u"), QStringLiteral("p")),
+              QStringLiteral("DRIVER={FreeTDS};SERVER={db01\\SQLEXPRESS};DATABASE={c};UID={u};"
+                             "PWD={p};TDS_Version=7.4;ClientCharset=UTF-8;APP=corUPD;"
+                             "Encryption=off;"));
+    EXPECT_TRUE(BuildOdbcConnectString(kFreeTds, QStringLiteral("db01\\SQLEXPRESS,1500"),
+                                       QStringLiteral("c"), QStringLiteral("u"),
+                                       QStringLiteral("p"))
+                    .startsWith(QLatin1String("DRIVER={FreeTDS};SERVER={db01\\SQLEXPRESS};"
+                                              "PORT=1500;DATABASE={c};")));
+    EXPECT_TRUE(BuildOdbcConnectString(kMs18, QStringLiteral("db01\\SQLEXPRESS"),
+                                       QStringLiteral("c"), QStringLiteral("u"),
+                                       QStringLiteral("p"))
+                    .contains(QLatin1String(";Server={tcp:db01\\SQLEXPRESS};Database={c};")));
 }
 
 TEST(OdbcMapping, ValuesTheDriverCannotCarryAreRefused) {

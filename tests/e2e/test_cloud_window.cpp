@@ -237,8 +237,8 @@ class EmbeddedCloud final : public CloudStore {
 class SqlServerCloud final : public CloudStore {
   public:
     SqlServerCloud() {
-        const QString spec = qEnvironmentVariable("CORUPD_TEST_SQLSERVER");
-        for (const QString& pair : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString settings = qEnvironmentVariable("CORUPD_TEST_SQLSERVER");
+        for (const QString& pair : settings.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             const qsizetype eq = pair.indexOf(QLatin1Char('='));
             if (eq > 0)
                 m_settings[pair.left(eq).trimmed().toLower()] = pair.mid(eq + 1);
@@ -583,14 +583,19 @@ TEST_P(CloudWindow, SameProgramAndVersionTwiceGivesOneNewRow) {
 
 TEST_P(CloudWindow, ArchiveGoneSinceListingSendsNothing) {
     seed(kSuite, QStringLiteral("CORPAY"), QStringLiteral("4000"), "earlier payroll");
+    // Row 1, not ticked: the progress label counts grid rows, not uploads.
+    makeArchive(zipPath(QStringLiteral("CORAAA_1.ZIP")), QStringLiteral("CORAAA.EXE"),
+                programBytes("CORAAA"));
     makeArchive(zipPath(QStringLiteral("CORPAY_5023.ZIP")), QStringLiteral("CORPAY.EXE"),
                 programBytes("CORPAY"));
     const QByteArray tax = makeArchive(zipPath(QStringLiteral("CORTAX_2050.ZIP")),
                                        QStringLiteral("CORTAX.EXE"), programBytes("CORTAX"));
     m_window->LoadZIPFileList();
+    ASSERT_EQ(zipRow(QStringLiteral("CORTAX_2050.ZIP")), 3);
     tick(QStringLiteral("CORPAY_5023.ZIP"));
     tick(QStringLiteral("CORTAX_2050.ZIP"));
     ASSERT_TRUE(QFile::remove(zipPath(QStringLiteral("CORPAY_5023.ZIP"))));
+    m_window->sZIPFileName = m_tool + QStringLiteral("ZIPFiles/CORTAX_2050.ZIP");
 
     upload();
 
@@ -602,8 +607,12 @@ TEST_P(CloudWindow, ArchiveGoneSinceListingSendsNothing) {
     ASSERT_EQ(pay.size(), 1);
     EXPECT_EQ(pay[0].version, QStringLiteral("4000"));
     EXPECT_EQ(m_store->RowsOf(QStringLiteral("CORTAX")).size(), 1);
+    EXPECT_TRUE(m_store->RowsOf(QStringLiteral("CORAAA")).isEmpty());
+    EXPECT_EQ(zips().Cell(9, 1), QString());
     EXPECT_TRUE(errorBoxes().isEmpty());
-    EXPECT_EQ(sStatusText1, QStringLiteral("Complete: "));
+    EXPECT_EQ(m_window->lblUploadSelected->text(), QStringLiteral("Selected Upload Files : 3/2"));
+    EXPECT_EQ(sStatusKind1, QStringLiteral("Msg"));
+    EXPECT_EQ(sStatusText1, QStringLiteral("Complete: ") + m_window->sZIPFileName);
 }
 
 // A failure at any step of one archive's upload: nothing of it stays, the earlier release is
@@ -746,6 +755,19 @@ TEST_P(CloudWindow, DeleteRemovesEverySelectedProgramAfterAsking) {
     ASSERT_EQ(m_boxes->boxes.size(), 3);
     EXPECT_EQ(m_boxes->boxes[2].text, QStringLiteral("Delete 0 Programs from the Cloud ?"));
     EXPECT_EQ(m_store->Rows().size(), 1);
+}
+
+TEST_P(CloudWindow, DeleteOnALostConnectionReportsAndResetsTheCursor) {
+    seed(kSuite, QStringLiteral("CORPAY"), QStringLiteral("4000"), "p1");
+    m_window->LoadCloudGrid();
+    ASSERT_EQ(cloudList().rowCount(), 1);
+    m_window->cxGrid1->selectionModel()->select(
+        cloudList().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    cData->CloudDB().close();
+    clickNav("dxDelete");
+    EXPECT_EQ(errorBoxes().size(), 1);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the cursor is left in SQL mode";
+    EXPECT_EQ(m_store->RowsOf(QStringLiteral("CORPAY")).size(), 1);
 }
 
 TEST_P(CloudWindow, DeleteOnAnEmptyListAsksNothing) {
