@@ -506,7 +506,8 @@ void TfrmMAIN000::buildLayout() {
         edLivePswd = lineEdit(grpLiveSettings, QStringLiteral("edLivePswd"), 117, 99, 146, 200);
         for (QLineEdit* edit : {edLiveConnector, edLiveHost, edLiveUser, edLivePswd}) {
             edit->setReadOnly(true);
-            edit->setFocusPolicy(Qt::NoFocus); // out of the tab order
+            // Out of the tab order, but a click still lets the user select and copy a value.
+            edit->setFocusPolicy(Qt::ClickFocus);
             edit->setEchoMode(QLineEdit::Normal);
         }
         fieldLabel(grpLiveSettings, edLiveConnector, QStringLiteral("lblLiveConnector"),

@@ -1,10 +1,13 @@
 // Start-up and shutdown of the real window (offscreen), through an embedded store.
+#include "../files/ProgramFileFixtures.h"
 #include "DataCMN.h"
 #include "DataSYS.h"
 #include "Dialogs.h"
 #include "MAIN000.h"
 #include "ScriptedDialogs.h"
+#include "StatusBar.h"
 #include "StoreBuilder.h"
+#include "StringGrid.h"
 #include "TsData.h"
 #include "Wait.h"
 #include "platform/RegionalSettings.h"
@@ -108,6 +111,9 @@ TEST_F(Startup, WithoutWorkstationConfigurationShowsTheBoxAndEnds) {
 
 TEST_F(Startup, ThroughTheEmbeddedStoreReachesReady) {
     makeStore();
+    const QString tool = m_dir.filePath(QStringLiteral("tool"));
+    filefixtures::WriteProgram(tool + QStringLiteral("/CORPAY.EXE"), 5, 2, 3);
+    filefixtures::WriteBytes(tool + QStringLiteral("/ZIPFiles/CORPAY_5023.ZIP"), "PK");
     start();
     EXPECT_TRUE(m_boxes->boxes.isEmpty()) << m_boxes->texts().join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(m_window->terminateRequested());
@@ -123,6 +129,10 @@ TEST_F(Startup, ThroughTheEmbeddedStoreReachesReady) {
     EXPECT_EQ(sCloudHost, m_window->edLiveHost->text());
     EXPECT_TRUE(sExePath.endsWith(QDir::separator()));
     EXPECT_EQ(m_window->sZIPPath, sExePath + QStringLiteral("ZIPFiles") + QDir::separator());
+    // The lists are filled, and the message panel is back to its design text.
+    EXPECT_EQ(m_window->grdFilesModel->Cell(1, 1), QStringLiteral("CORPAY.EXE"));
+    EXPECT_EQ(m_window->grdZIPFilesModel->Cell(1, 1), QStringLiteral("CORPAY_5023.ZIP"));
+    EXPECT_EQ(m_window->StatusBar1->PanelAt(1).style, TStatusBar::PanelStyle::Text);
 
     // Escape does nothing once start-up has finished.
     pressEscape();

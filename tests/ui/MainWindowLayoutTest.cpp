@@ -1,14 +1,19 @@
 // The main window's controls, where they sit, and what their keys, menus and clicks start.
 #include "NavBar.h"
 #include "StatusBar.h"
+#include "StringGrid.h"
 #include "WindowFixture.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 namespace {
@@ -93,6 +98,9 @@ TEST_F(MainWindowLayout, PagesFillAndDockAfterShowing) {
         QApplication::processEvents();
     }
     w.pgMain->setCurrentIndex(0);
+    // The page look of the first showing keeps the designed tab height and bands.
+    EXPECT_EQ(w.pgMain->tabBar()->tabRect(0).height(), 19);
+    EXPECT_EQ(geometryOf(w.pgMain), QRect(0, 72, 1170, 635));
 
     const QRect page0 = w.pgPage00->rect();
     EXPECT_EQ(w.pnlButtons->height(), 70);
@@ -195,7 +203,7 @@ TEST_F(MainWindowLayout, ArchiveFieldsLimitUpperCaseAndEnterMovesOn) {
     QApplication::sendEvent(w.edZIPSuffix, &umlaut);
     QTest::keyClicks(w.edZIPSuffix, "x.exe and more text");
     EXPECT_EQ(w.edZIPSuffix->text(), QString::fromUtf8("CORMAIN_ÄX.EXE "));
-    // As with the original edit fields, a text the program puts in is upper-cased too.
+    // As in an upper-case edit control, a text the program puts in is upper-cased too.
     w.edZIPVersion->setText("5023a");
     EXPECT_EQ(w.edZIPVersion->text(), "5023A");
 
@@ -222,8 +230,9 @@ TEST_F(MainWindowLayout, SettingsFieldsAreReadOnlyAndOutOfTheTabOrder) {
         EXPECT_TRUE(e->isReadOnly());
         EXPECT_EQ(e->maxLength(), 200);
         EXPECT_EQ(e->echoMode(), QLineEdit::Normal);
-        EXPECT_EQ(e->focusPolicy(), Qt::NoFocus);
+        EXPECT_EQ(e->focusPolicy(), Qt::ClickFocus); // clicked into, never tabbed into
         e->setText("secret");
+        QTest::mouseClick(e, Qt::LeftButton);
         QTest::keyClicks(e, "xyz");
         EXPECT_EQ(e->text(), "secret");
     }
@@ -330,6 +339,38 @@ TEST_F(MainWindowLayout, F2AndF5WorkOnEveryPage) {
         EXPECT_EQ(f2.count(), ++expected);
         EXPECT_EQ(w.pgMain->currentIndex(), c.page);
     }
+}
+
+// Not only does the action fire: F2 on the cloud page really packs the ticked program file.
+TEST_F(MainWindowLayout, F2PacksTheTickedFileWhileTheCloudPageShows) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString tool = dir.path() + QLatin1Char('/');
+    ASSERT_TRUE(QDir(tool).mkdir("ZIPFiles"));
+    QFile program(tool + "CORPAY.EXE");
+    ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+    program.write("MZ program bytes");
+    program.close();
+
+    showWithoutStartup();
+    TfrmMAIN000& w = *window;
+    sExePath = tool;
+    w.sZIPPath = tool + "ZIPFiles/";
+    StringGrid& files = *w.grdFilesModel;
+    files.SetRowCount(2);
+    files.SetCell(1, 1, "CORPAY.EXE");
+    files.AddCheckBox(0, 1, true);
+    w.edZIPVersion->setText("5023");
+
+    w.pgMain->setCurrentIndex(2);
+    w.cxGrid1->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == w.cxGrid1; }));
+    QTest::keyClick(w.cxGrid1, Qt::Key_F2);
+
+    EXPECT_TRUE(QFileInfo::exists(tool + "ZIPFiles/CORPAY_5023.ZIP"));
+    EXPECT_FALSE(files.IsChecked(0, 1));
+    EXPECT_EQ(files.Cell(5, 1), "ZipFile Created");
+    EXPECT_EQ(w.pgMain->currentIndex(), 2);
 }
 
 TEST_F(MainWindowLayout, EscOnTheZipPageGoesBackToTheFirstPage) {
