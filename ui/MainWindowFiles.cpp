@@ -1,5 +1,6 @@
 // The program file list, ZIP packaging and the ZIP file list of the main window: the grids'
 // columns and handlers, the commands that fill them, and the packing of ticked program files.
+#include "CheckBoxDelegate.h"
 #include "DataSYS.h"
 #include "MAIN000.h"
 #include "PathUtil.h"
@@ -62,6 +63,7 @@ void setupGrid(QTableView* view, StringGrid* model, const Column (&columns)[N],
     for (std::size_t c = 0; c < N; ++c)
         view->setColumnWidth(static_cast<int>(c), columns[c].width);
     view->setWordWrap(false);
+    view->setItemDelegate(new CheckBoxDelegate(view));
     if (view->accessibleName().isEmpty())
         view->setAccessibleName(accessibleName);
 }
