@@ -4,7 +4,6 @@
 #include "DataSYS.h"
 
 #include <QFile>
-#include <QSqlQuery>
 #include <QVariant>
 
 QString ArchivePath(const QString& zipPath, const QString& fileName) {
@@ -57,17 +56,7 @@ QList<TcData::Statement> ReleaseUnit(const SqlDialect& dialect, const ReleaseRec
 
 TcData::UnitResult UploadRelease(TcData& data, const ReleaseRecord& record,
                                  const QString& archivePath, bool withRemoval) {
-    // The statement query keeps what was bound to it; left there, the archive would stay in
-    // memory beside the next one read.
-    struct DropBindings {
-        TcData& data;
-        ~DropBindings() {
-            data.rUpdSQL = QSqlQuery(data.CloudDB());
-            data.rUpdSQL.setForwardOnly(true);
-        }
-    };
     try {
-        const DropBindings drop{data};
         const QList<TcData::Statement> unit = ReleaseUnit(
             data.CloudDialect(), record, ReadArchiveFile(archivePath), withRemoval,
             [] { return DateText(0); }, [] { return TimeText(); });

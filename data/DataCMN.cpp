@@ -267,6 +267,13 @@ TcData::UnitResult TcData::cloud_ExecUnit(const QList<Statement>& statements) {
     const bool embedded = IsEmbedded(db);
     UnitResult result;
     rUpdSQL = ForwardOnlyQuery(db);
+    // The query keeps what was bound to it: a blob left there would stay in memory beside the
+    // next unit's, so the query is let go whichever way the unit ends.
+    struct ReleaseBindings {
+        QSqlQuery& query;
+        QSqlDatabase db;
+        ~ReleaseBindings() { query = ForwardOnlyQuery(db); }
+    } releaseBindings{rUpdSQL, db};
     for (int i = 0; i < statements.size(); ++i) {
         const Statement& s = statements.at(i);
         bool ok;
