@@ -54,12 +54,31 @@ QList<TcData::Statement> ReleaseUnit(const SqlDialect& dialect, const ReleaseRec
     return unit;
 }
 
+QList<TcData::Statement> StreamedReleaseUnit(const SqlDialect& dialect, const ReleaseRecord& record,
+                                             const QString& archivePath, bool withRemoval,
+                                             const TextClock& dateText, const TextClock& timeText) {
+    QList<TcData::Statement> unit =
+        ReleaseUnit(dialect, record, QByteArray(), withRemoval, dateText, timeText);
+    TcData::Statement& blob = unit.last();
+    blob.bindings.clear();
+    blob.blobFile = archivePath;
+    blob.blobPlaceholder = QStringLiteral(":imgBlob");
+    blob.blobTable = QStringLiteral("vcSysProgRelease");
+    blob.blobColumn = QStringLiteral("RARFile");
+    return unit;
+}
+
 TcData::UnitResult UploadRelease(TcData& data, const ReleaseRecord& record,
                                  const QString& archivePath, bool withRemoval) {
     try {
+        const SqlDialect& dialect = data.CloudDialect();
+        const TextClock dateText = [] { return DateText(0); };
+        const TextClock timeText = [] { return TimeText(); };
+        if (dialect.IsEmbedded())
+            return data.cloud_ExecUnit(
+                StreamedReleaseUnit(dialect, record, archivePath, withRemoval, dateText, timeText));
         const QList<TcData::Statement> unit = ReleaseUnit(
-            data.CloudDialect(), record, ReadArchiveFile(archivePath), withRemoval,
-            [] { return DateText(0); }, [] { return TimeText(); });
+            dialect, record, ReadArchiveFile(archivePath), withRemoval, dateText, timeText);
         return data.cloud_ExecUnit(unit);
     } catch (const AppError& e) {
         throw AppError(UploadFailedText(record.progName, e.message()));

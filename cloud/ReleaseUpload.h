@@ -38,9 +38,17 @@ QList<TcData::Statement> ReleaseUnit(const SqlDialect& dialect, const ReleaseRec
                                      const QByteArray& archive, bool withRemoval,
                                      const TextClock& dateText, const TextClock& timeText);
 
-// Reads the archive and runs its unit on the cloud connection with today's date and time.
-// Returns the unit's outcome; an error that keeps the unit from running at all (the archive
-// unreadable, the connection gone) raises AppError with UploadFailedText's wording.
+// The same statements with the blob statement taking the archive from its file: on the
+// embedded store streamed into the row inside the unit, so the archive is never in memory
+// whole; a file that cannot be read fails the blob statement and with it the unit.
+QList<TcData::Statement> StreamedReleaseUnit(const SqlDialect& dialect, const ReleaseRecord& record,
+                                             const QString& archivePath, bool withRemoval,
+                                             const TextClock& dateText, const TextClock& timeText);
+
+// Runs the archive's unit on the cloud connection with today's date and time: on SQL Server
+// the archive is read first and bound, on the embedded store it is streamed from its file.
+// Returns the unit's outcome; an error that keeps the unit from running at all (on SQL Server
+// the archive unreadable; the connection gone) raises AppError with UploadFailedText's wording.
 TcData::UnitResult UploadRelease(TcData& data, const ReleaseRecord& record,
                                  const QString& archivePath, bool withRemoval);
 

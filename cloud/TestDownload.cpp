@@ -3,6 +3,7 @@
 #include "AppError.h"
 #include "DataCMN.h"
 #include "Dialogs.h"
+#include "EmbeddedStore.h"
 #include "PathUtil.h"
 #include "platform/ZipReader.h"
 
@@ -45,13 +46,62 @@ Fetch fetchArchive(TcData& data, const QString& progName, QByteArray& archive) {
     return Fetch::Row;
 }
 
-// Writes under a temporary name in the same folder and renames it over the target only when
-// every byte is out, so an interrupted download never leaves a half archive to unpack.
-void saveArchive(const QByteArray& archive, const QString& path) {
+// The embedded store's release row: its key and the archive's length, without the archive.
+struct StoredArchive {
+    qint64 rowid = 0;
+    qint64 size = 0;
+};
+Fetch findStoredArchive(TcData& data, const QString& progName, StoredArchive& found) {
+    QSqlQuery& q = data.rQuery1;
+    q.finish();
+    q = QSqlQuery(data.CloudDB());
+    q.setForwardOnly(true);
+    const QString sql = EmbeddedArchiveLines(progName).join(QLatin1Char('\n'));
+    if (!q.exec(sql)) {
+        ShowErrorBox(
+            LookupErrorText(QStringLiteral("vcSysProgRelease"), SqlErrorMessage(q.lastError())));
+        q.clear();
+        return Fetch::Failed;
+    }
+    if (!q.next()) {
+        q.clear();
+        return Fetch::NoRow;
+    }
+    found.rowid = q.value(0).toLongLong();
+    found.size = q.value(1).isNull() ? 0 : q.value(1).toLongLong(); // no archive at all: 0
+    q.clear();
+    return Fetch::Row;
+}
+
+void requireFolderOf(const QString& path) {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir())
         throw AppError(QStringLiteral("Cannot save the downloaded archive: the folder ") +
                        QDir::toNativeSeparators(folder) + QStringLiteral(" does not exist"));
+}
+
+// The embedded store's archive goes from the store to the file piece by piece, so it is
+// never in memory whole. Saved as saveArchive saves, under a temporary name first.
+void saveStoredArchive(TcData& data, const StoredArchive& stored, const QString& path) {
+    requireFolderOf(path);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
+                       QStringLiteral(": ") + file.errorString());
+    const QString why = CopyBlobTo(data.CloudDB(), QStringLiteral("vcSysProgRelease"),
+                                   QStringLiteral("RARFile"), stored.rowid, file);
+    if (!why.isEmpty())
+        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
+                       QStringLiteral(": ") + why);
+    if (!file.commit())
+        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
+                       QStringLiteral(": ") + file.errorString());
+}
+
+// Writes under a temporary name in the same folder and renames it over the target only when
+// every byte is out, so an interrupted download never leaves a half archive to unpack.
+void saveArchive(const QByteArray& archive, const QString& path) {
+    requireFolderOf(path);
     QBuffer source;
     source.setData(archive); // shares the bytes
     source.open(QIODevice::ReadOnly);
@@ -84,6 +134,25 @@ DownloadResult TestDownload(TcData& data, const QString& archiveName, const QStr
                             const QString& exePath) {
     const QString tempArchive = exePath + QStringLiteral("Temp") + QDir::separator() + archiveName;
     const QString upgrades = exePath + QStringLiteral("Upgrades") + QDir::separator();
+
+    if (data.CloudDialect().IsEmbedded()) {
+        StoredArchive stored;
+        switch (findStoredArchive(data, progName, stored)) {
+        case Fetch::NoRow:
+            return DownloadResult::NoRelease;
+        case Fetch::Failed:
+            return DownloadResult::QueryFailed;
+        case Fetch::Row:
+            break;
+        }
+        if (stored.size < kSmallestArchive) {
+            ShowErrorBox(NoArchiveText(progName, stored.size));
+            return DownloadResult::NoArchive;
+        }
+        saveStoredArchive(data, stored, tempArchive);
+        platform::ExtractAll(ToFsPath(tempArchive), ToFsPath(upgrades));
+        return DownloadResult::Unpacked;
+    }
 
     QByteArray archive;
     switch (fetchArchive(data, progName, archive)) {

@@ -120,6 +120,30 @@ void RollBack(QSqlDatabase& db, const QString& connection) {
             .arg(TcData::kUnitName, connection, why));
 }
 
+// A file bound whole to a statement (SQL Server takes a blob in one piece).
+bool ReadWholeFile(const QString& path, QByteArray& bytes, QString& why) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = QStringLiteral("Cannot open the archive ") + path + QStringLiteral(": ") +
+              file.errorString();
+        return false;
+    }
+    const qint64 size = file.size();
+    bytes.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 n = file.read(bytes.data() + done, size - done);
+        if (n <= 0) {
+            why = QStringLiteral("Cannot read the archive ") + path + QStringLiteral(": ") +
+                  file.errorString();
+            bytes = QByteArray();
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
 QSqlQuery ForwardOnlyQuery(const QSqlDatabase& db) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
@@ -277,13 +301,24 @@ TcData::UnitResult TcData::cloud_ExecUnit(const QList<Statement>& statements) {
     for (int i = 0; i < statements.size(); ++i) {
         const Statement& s = statements.at(i);
         bool ok;
-        if (s.bindings.isEmpty()) {
+        QString why;
+        if (!s.blobFile.isEmpty() && embedded) {
+            why = StreamFileIntoBlob(db, s.text, s.blobPlaceholder, s.blobTable, s.blobColumn,
+                                     s.blobFile);
+            ok = why.isEmpty();
+        } else if (s.bindings.isEmpty() && s.blobFile.isEmpty()) {
             ok = RunText(rUpdSQL, s.text, embedded);
         } else {
-            ok = rUpdSQL.prepare(s.text);
+            QByteArray fileBytes;
+            ok = s.blobFile.isEmpty() || ReadWholeFile(s.blobFile, fileBytes, why);
+            if (ok)
+                ok = rUpdSQL.prepare(s.text);
             if (ok) {
                 for (const auto& [name, value] : s.bindings)
                     rUpdSQL.bindValue(name, value);
+                if (!s.blobFile.isEmpty())
+                    rUpdSQL.bindValue(s.blobPlaceholder, QVariant(fileBytes));
+                fileBytes = QByteArray(); // the query's binding holds the one copy
                 ok = rUpdSQL.exec();
                 if (ok)
                     rUpdSQL.finish();
@@ -291,7 +326,7 @@ TcData::UnitResult TcData::cloud_ExecUnit(const QList<Statement>& statements) {
         }
         if (!ok) {
             result.failedIndex = i;
-            result.error = SqlErrorMessage(rUpdSQL.lastError());
+            result.error = why.isEmpty() ? SqlErrorMessage(rUpdSQL.lastError()) : why;
             break;
         }
     }

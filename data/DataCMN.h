@@ -39,6 +39,14 @@ public:
     struct Statement {
         QString text;
         QList<QPair<QString, QVariant>> bindings; // named placeholders, e.g. ":imgBlob"
+        // A file whose bytes go to the placeholder blobPlaceholder of an UPDATE, in the column
+        // blobColumn of blobTable: on the embedded store streamed into each changed row, never
+        // held in memory whole; on SQL Server read and bound. A file that cannot be read fails
+        // the statement.
+        QString blobFile = {};
+        QString blobPlaceholder = {};
+        QString blobTable = {};
+        QString blobColumn = {};
     };
     struct UnitResult {
         bool committed = false;

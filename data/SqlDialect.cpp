@@ -167,3 +167,9 @@ const SqlDialect& EmbeddedDialect() {
 const SqlDialect& DialectForConnector(const QString& connector) {
     return IsEmbeddedConnector(connector) ? EmbeddedDialect() : SqlServerDialect();
 }
+
+QStringList EmbeddedArchiveLines(const QString& progName) {
+    return {QStringLiteral("SELECT [RecID], length([RARFile]) FROM vcSysProgRelease "),
+            QStringLiteral(" WHERE [Suite] = ") + SqlLiteral(kSuite),
+            QStringLiteral(" AND [ProgName] = ") + SqlLiteral(progName)};
+}

@@ -48,3 +48,8 @@ bool IsEmbeddedConnector(const QString& connector);
 const SqlDialect& DialectForConnector(const QString& connector);
 const SqlDialect& SqlServerDialect();
 const SqlDialect& EmbeddedDialect();
+
+// The embedded store's test download lookup (3 lines): the conditions of DownloadLines, but
+// only the row's key and the archive's length, so the archive itself is read from the store in
+// pieces rather than fetched whole.
+QStringList EmbeddedArchiveLines(const QString& progName);

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
   unixodbc-dev unixodbc tdsodbc libsqliteodbc
-  zlib1g-dev
+  zlib1g-dev libsqlite3-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth imagemagick x11-utils
   zip unzip python3 sqlite3 time

@@ -97,6 +97,30 @@ TEST(ReleaseStatements, UnitWithoutRemovalAndOnTheEmbeddedStore) {
         EXPECT_TRUE(embedded[i].bindings.isEmpty()) << i;
 }
 
+// The streamed unit: the same statements, the blob statement naming the file instead of
+// holding its bytes.
+TEST(ReleaseStatements, StreamedUnitNamesTheArchiveFile) {
+    const auto clock = [] { return QStringLiteral("t"); };
+    for (const SqlDialect* d : {&SqlServerDialect(), &EmbeddedDialect()}) {
+        const QList<TcData::Statement> bound =
+            ReleaseUnit(*d, sampleRecord(), QByteArray("x"), true, clock, clock);
+        const QList<TcData::Statement> streamed = StreamedReleaseUnit(
+            *d, sampleRecord(), QStringLiteral("/z/CORPAY_5023.ZIP"), true, clock, clock);
+        ASSERT_EQ(streamed.size(), bound.size());
+        for (qsizetype i = 0; i < streamed.size(); ++i) {
+            EXPECT_EQ(streamed[i].text, bound[i].text) << i;
+            EXPECT_TRUE(streamed[i].bindings.isEmpty()) << i;
+        }
+        const TcData::Statement& blob = streamed.last();
+        EXPECT_EQ(blob.blobFile, QStringLiteral("/z/CORPAY_5023.ZIP"));
+        EXPECT_EQ(blob.blobPlaceholder, QStringLiteral(":imgBlob"));
+        EXPECT_EQ(blob.blobTable, QStringLiteral("vcSysProgRelease"));
+        EXPECT_EQ(blob.blobColumn, QStringLiteral("RARFile"));
+        for (qsizetype i = 0; i + 1 < streamed.size(); ++i)
+            EXPECT_TRUE(streamed[i].blobFile.isEmpty()) << i;
+    }
+}
+
 TEST(ReleaseStatements, CriticalFlagAndArchivePath) {
     UploadRow row;
     row.critical = false;

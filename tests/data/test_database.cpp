@@ -148,6 +148,63 @@ TEST_P(Database, UnitIsAllOrNothing) {
               archive);
 }
 
+// The blob statement taking its bytes from a file: streamed on the embedded store, read and
+// bound on SQL Server. Pieces of 1 MiB, so an archive of a few pieces and a ragged end.
+TEST_P(Database, UnitTakesTheBlobFromItsFile) {
+    const QByteArray oldBlob("old archive bytes");
+    addRelease(QStringLiteral("CORPAY"), QStringLiteral("0999"), oldBlob);
+    auto fileUnit = [&](const ReleaseRecord& r, const QString& path) {
+        QList<TcData::Statement> unit = releaseUnit(r, {});
+        TcData::Statement& blob = unit.last();
+        blob.bindings.clear();
+        blob.blobFile = path;
+        blob.blobPlaceholder = QStringLiteral(":imgBlob");
+        blob.blobTable = QStringLiteral("vcSysProgRelease");
+        blob.blobColumn = QStringLiteral("RARFile");
+        return unit;
+    };
+
+    // A file that cannot be read (here a folder) fails the blob statement after the rows were
+    // changed: all of it goes back, the earlier release whole.
+    const QString folder = m_backend->toolFolder() + QStringLiteral("CORPAY_1000.ZIP");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QList<TcData::Statement> broken = fileUnit(record("CORPAY", "1000"), folder);
+    const TcData::UnitResult failed = cData->cloud_ExecUnit(broken);
+    EXPECT_FALSE(failed.committed);
+    EXPECT_EQ(failed.failedIndex, broken.size() - 1);
+    EXPECT_TRUE(failed.error.contains(folder)) << failed.error.toStdString();
+    EXPECT_EQ(cloudRows(), (QList<QStringList>{{"CORPAY", "0999"}}));
+    EXPECT_EQ(m_backend->blob(true, QStringLiteral("SELECT RARFile FROM vcSysProgRelease")),
+              oldBlob);
+    EXPECT_EQ(FileBytes(FailingStatementFile()), broken.last().text.toLatin1() + "\r\n");
+
+    QByteArray archive(2 * 1048576 + 4099, '\0');
+    for (int i = 0; i < archive.size(); ++i)
+        archive[i] = char(i * 13 % 251);
+    const QString path = m_backend->toolFolder() + QStringLiteral("CORPAY_1001.ZIP");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(archive), archive.size());
+    }
+    const TcData::UnitResult ok = cData->cloud_ExecUnit(fileUnit(record("CORPAY", "1001"), path));
+    EXPECT_TRUE(ok.committed) << ok.error.toStdString();
+    EXPECT_EQ(cloudRows(), (QList<QStringList>{{"CORPAY", "1001"}}));
+    EXPECT_TRUE(m_backend->blob(true, QStringLiteral("SELECT RARFile FROM vcSysProgRelease")) ==
+                archive);
+
+    // Every row the statement names gets the bytes, not just the first.
+    addRelease(QStringLiteral("CORPAY"), QStringLiteral("1001"), oldBlob);
+    const QList<TcData::Statement> both{fileUnit(record("CORPAY", "1001"), path).last()};
+    EXPECT_TRUE(cData->cloud_ExecUnit(both).committed);
+    EXPECT_EQ(cloudRows(), (QList<QStringList>{{"CORPAY", "1001"}, {"CORPAY", "1001"}}));
+    for (const char* order : {"ASC", "DESC"})
+        EXPECT_TRUE(m_backend->blob(true, QStringLiteral("SELECT RARFile FROM vcSysProgRelease "
+                                                         "ORDER BY RecID ") +
+                                              QLatin1String(order)) == archive)
+            << order;
+}
+
 TEST_P(Database, ReleaseUpdatesInPlaceOrInserts) {
     const SqlDialect& d = cData->CloudDialect();
     auto release = [&](const ReleaseRecord& r, const QString& date) {
