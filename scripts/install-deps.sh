@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev
   xvfb xauth imagemagick x11-utils
   zip unzip python3 sqlite3 time
+  fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()
