@@ -16,18 +16,16 @@
 #include <QSqlRecord>
 
 namespace {
-// Fetches the first release row's archive and lets the query go. The SQL Server client has no
-// multiple active result sets, so a query left holding its row would make the next statement
-// on the cloud connection fail; dropping the result also frees the client's copy of the blob,
-// which keeps the download at no more than two copies of the archive in memory.
 enum class Fetch { NoRow, Failed, Row };
-Fetch fetchArchive(TcData& data, const QString& progName, QByteArray& archive) {
+
+// Opens rQuery1 on the lines; a database error shows the lookup box. On Row the query stands
+// on its first row, and the caller lets it go once it has what it needs.
+Fetch firstRow(TcData& data, const QStringList& lines) {
     QSqlQuery& q = data.rQuery1;
     q.finish();
     q = QSqlQuery(data.CloudDB());
     q.setForwardOnly(true);
-    const QString sql = data.CloudDialect().DownloadLines(progName).join(QLatin1Char('\n'));
-    if (!q.exec(sql)) {
+    if (!q.exec(lines.join(QLatin1Char('\n')))) {
         ShowErrorBox(
             LookupErrorText(QStringLiteral("vcSysProgRelease"), SqlErrorMessage(q.lastError())));
         q.clear();
@@ -37,6 +35,18 @@ Fetch fetchArchive(TcData& data, const QString& progName, QByteArray& archive) {
         q.clear();
         return Fetch::NoRow;
     }
+    return Fetch::Row;
+}
+
+// Fetches the first release row's archive and lets the query go. The SQL Server client has no
+// multiple active result sets, so a query left holding its row would make the next statement
+// on the cloud connection fail; dropping the result also frees the client's copy of the blob,
+// which keeps the download at no more than two copies of the archive in memory.
+Fetch fetchArchive(TcData& data, const QString& progName, QByteArray& archive) {
+    const Fetch fetch = firstRow(data, data.CloudDialect().DownloadLines(progName));
+    if (fetch != Fetch::Row)
+        return fetch;
+    QSqlQuery& q = data.rQuery1;
     {
         const int at = q.record().indexOf(QStringLiteral("RARFile"));
         QVariant value = at >= 0 ? q.value(at) : QVariant();
@@ -52,21 +62,10 @@ struct StoredArchive {
     qint64 size = 0;
 };
 Fetch findStoredArchive(TcData& data, const QString& progName, StoredArchive& found) {
+    const Fetch fetch = firstRow(data, EmbeddedArchiveLines(progName));
+    if (fetch != Fetch::Row)
+        return fetch;
     QSqlQuery& q = data.rQuery1;
-    q.finish();
-    q = QSqlQuery(data.CloudDB());
-    q.setForwardOnly(true);
-    const QString sql = EmbeddedArchiveLines(progName).join(QLatin1Char('\n'));
-    if (!q.exec(sql)) {
-        ShowErrorBox(
-            LookupErrorText(QStringLiteral("vcSysProgRelease"), SqlErrorMessage(q.lastError())));
-        q.clear();
-        return Fetch::Failed;
-    }
-    if (!q.next()) {
-        q.clear();
-        return Fetch::NoRow;
-    }
     found.rowid = q.value(0).toLongLong();
     found.size = q.value(1).isNull() ? 0 : q.value(1).toLongLong(); // no archive at all: 0
     q.clear();
