@@ -2,8 +2,8 @@
 
 #include "AppError.h"
 #include "DataSYS.h"
+#include "FileBytes.h"
 
-#include <QFile>
 #include <QVariant>
 
 QString ArchivePath(const QString& zipPath, const QString& fileName) {
@@ -22,21 +22,10 @@ ReleaseRecord MakeReleaseRecord(const UploadRow& row, const QString& description
 }
 
 QByteArray ReadArchiveFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(QStringLiteral("Cannot open the archive ") + path + QStringLiteral(": ") +
-                       file.errorString());
-    const qint64 size = file.size();
     QByteArray bytes;
-    bytes.resize(size);
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 n = file.read(bytes.data() + done, size - done);
-        if (n <= 0)
-            throw AppError(QStringLiteral("Cannot read the archive ") + path +
-                           QStringLiteral(": ") + file.errorString());
-        done += n;
-    }
+    QString why;
+    if (!ReadWholeFile(path, bytes, why))
+        throw AppError(why);
     return bytes;
 }
 

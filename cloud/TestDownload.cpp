@@ -7,13 +7,14 @@
 #include "PathUtil.h"
 #include "platform/ZipReader.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSqlError>
 #include <QSqlRecord>
+
+#include <functional>
 
 namespace {
 enum class Fetch { NoRow, Failed, Row };
@@ -72,55 +73,38 @@ Fetch findStoredArchive(TcData& data, const QString& progName, StoredArchive& fo
     return Fetch::Row;
 }
 
-void requireFolderOf(const QString& path) {
+// Writes the download under a temporary name in the same folder and renames it over the
+// target only when every byte is out, so an interrupted download never leaves a half archive
+// to unpack. `fill` writes the bytes and returns why it failed, or nothing.
+void saveDownload(const QString& path, const std::function<QString(QSaveFile&)>& fill) {
     const QString folder = QFileInfo(path).absolutePath();
     if (!QFileInfo(folder).isDir())
         throw AppError(QStringLiteral("Cannot save the downloaded archive: the folder ") +
                        QDir::toNativeSeparators(folder) + QStringLiteral(" does not exist"));
-}
-
-// The embedded store's archive goes from the store to the file piece by piece, so it is
-// never in memory whole. Saved as saveArchive saves, under a temporary name first.
-void saveStoredArchive(TcData& data, const StoredArchive& stored, const QString& path) {
-    requireFolderOf(path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
-                       QStringLiteral(": ") + file.errorString());
-    const QString why = CopyBlobTo(data.CloudDB(), QStringLiteral("vcSysProgRelease"),
-                                   QStringLiteral("RARFile"), stored.rowid, file);
-    if (!why.isEmpty())
+    const auto fail = [&path](const QString& why) {
         throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
                        QStringLiteral(": ") + why);
-    if (!file.commit())
-        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
-                       QStringLiteral(": ") + file.errorString());
-}
-
-// Writes under a temporary name in the same folder and renames it over the target only when
-// every byte is out, so an interrupted download never leaves a half archive to unpack.
-void saveArchive(const QByteArray& archive, const QString& path) {
-    requireFolderOf(path);
-    QBuffer source;
-    source.setData(archive); // shares the bytes
-    source.open(QIODevice::ReadOnly);
+    };
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
-                       QStringLiteral(": ") + file.errorString());
-    QByteArray piece(kDownloadCopyBuffer, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = source.read(piece.data(), piece.size());
-        if (n <= 0)
-            break;
-        if (file.write(piece.constData(), n) != n)
-            throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
-                           QStringLiteral(": ") + file.errorString());
-    }
+        fail(file.errorString());
+    const QString why = fill(file);
+    if (!why.isEmpty())
+        fail(why);
     if (!file.commit())
-        throw AppError(QStringLiteral("Cannot save the downloaded archive ") + path +
-                       QStringLiteral(": ") + file.errorString());
+        fail(file.errorString());
 }
+
+// The archive fetched whole, written out through the copy buffer.
+QString writeFetched(const QByteArray& archive, QSaveFile& file) {
+    for (qsizetype done = 0; done < archive.size(); done += kDownloadCopyBuffer) {
+        const qint64 n = qMin<qint64>(kDownloadCopyBuffer, archive.size() - done);
+        if (file.write(archive.constData() + done, n) != n)
+            return file.errorString();
+    }
+    return {};
+}
+
 } // namespace
 
 QString NoArchiveText(const QString& progName, qint64 size) {
@@ -134,27 +118,14 @@ DownloadResult TestDownload(TcData& data, const QString& archiveName, const QStr
     const QString tempArchive = exePath + QStringLiteral("Temp") + QDir::separator() + archiveName;
     const QString upgrades = exePath + QStringLiteral("Upgrades") + QDir::separator();
 
-    if (data.CloudDialect().IsEmbedded()) {
-        StoredArchive stored;
-        switch (findStoredArchive(data, progName, stored)) {
-        case Fetch::NoRow:
-            return DownloadResult::NoRelease;
-        case Fetch::Failed:
-            return DownloadResult::QueryFailed;
-        case Fetch::Row:
-            break;
-        }
-        if (stored.size < kSmallestArchive) {
-            ShowErrorBox(NoArchiveText(progName, stored.size));
-            return DownloadResult::NoArchive;
-        }
-        saveStoredArchive(data, stored, tempArchive);
-        platform::ExtractAll(ToFsPath(tempArchive), ToFsPath(upgrades));
-        return DownloadResult::Unpacked;
-    }
-
+    // The embedded store's archive goes from the store to the file piece by piece, so it is
+    // never in memory whole; from SQL Server it comes whole with its row.
+    const bool streamed = data.CloudDialect().IsEmbedded();
+    StoredArchive stored;
     QByteArray archive;
-    switch (fetchArchive(data, progName, archive)) {
+    const Fetch fetch = streamed ? findStoredArchive(data, progName, stored)
+                                 : fetchArchive(data, progName, archive);
+    switch (fetch) {
     case Fetch::NoRow:
         return DownloadResult::NoRelease;
     case Fetch::Failed:
@@ -162,13 +133,17 @@ DownloadResult TestDownload(TcData& data, const QString& archiveName, const QStr
     case Fetch::Row:
         break;
     }
-    const qint64 size = archive.size();
+    const qint64 size = streamed ? stored.size : archive.size();
     if (size < kSmallestArchive) {
         // Whatever an earlier download left under this name is not this release.
         ShowErrorBox(NoArchiveText(progName, size));
         return DownloadResult::NoArchive;
     }
-    saveArchive(archive, tempArchive);
+    saveDownload(tempArchive, [&](QSaveFile& file) {
+        return streamed ? CopyBlobTo(data.CloudDB(), QStringLiteral("vcSysProgRelease"),
+                                     QStringLiteral("RARFile"), stored.rowid, file)
+                        : writeFetched(archive, file);
+    });
     archive = QByteArray();
     platform::ExtractAll(ToFsPath(tempArchive), ToFsPath(upgrades));
     return DownloadResult::Unpacked;

@@ -1,4 +1,5 @@
 #include "DataCMN.h"
+#include "FileBytes.h"
 
 #include "AppError.h"
 #include "ConnectString.h"
@@ -118,30 +119,6 @@ void RollBack(QSqlDatabase& db, const QString& connection) {
     throw AppError(
         QStringLiteral("%1.ExecSQL - Failed to roll back the transaction on [%2]. Reason: %3")
             .arg(TcData::kUnitName, connection, why));
-}
-
-// A file bound whole to a statement (SQL Server takes a blob in one piece).
-bool ReadWholeFile(const QString& path, QByteArray& bytes, QString& why) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        why = QStringLiteral("Cannot open the archive ") + path + QStringLiteral(": ") +
-              file.errorString();
-        return false;
-    }
-    const qint64 size = file.size();
-    bytes.resize(size);
-    qint64 done = 0;
-    while (done < size) {
-        const qint64 n = file.read(bytes.data() + done, size - done);
-        if (n <= 0) {
-            why = QStringLiteral("Cannot read the archive ") + path + QStringLiteral(": ") +
-                  file.errorString();
-            bytes = QByteArray();
-            return false;
-        }
-        done += n;
-    }
-    return true;
 }
 
 QSqlQuery ForwardOnlyQuery(const QSqlDatabase& db) {

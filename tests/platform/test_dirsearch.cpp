@@ -1,4 +1,5 @@
 // Directory search, file tests and the regional-settings store.
+#include "FsTempDir.h"
 #include "platform/DirSearch.h"
 #include "platform/RegionalSettings.h"
 
@@ -14,21 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "corupd-dir-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
+using TempDir = FsTempDir;
 
 void WriteBytes(const fs::path& file, std::size_t n) {
     std::ofstream out(file, std::ios::binary);

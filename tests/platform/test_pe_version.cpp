@@ -1,5 +1,6 @@
 // The PE version reader: committed fixtures, the language rule, and hostile input made from
 // a good image by truncating or corrupting it.
+#include "FsTempDir.h"
 #include "PeImageWriter.h"
 #include "platform/PeVersion.h"
 
@@ -36,21 +37,7 @@ std::string Text(const platform::PeVersionResult& r) {
            std::to_string(v.release) + "." + std::to_string(v.build);
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "corupd-pe-XXXXXX").string();
-        m_path = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
+using TempDir = FsTempDir;
 
 // Little-endian access to an image the test is about to corrupt.
 std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {

@@ -2,6 +2,7 @@
 // screenshot after each step: tick a program, F2 packs it, tick the archive with its release
 // details, upload, F5 shows the cloud's rows, test download unpacks the release.
 //   corupd-walk <tool program file> <screenshot folder>
+#include "AppModules.h"
 #include "DataCMN.h"
 #include "DataSYS.h"
 #include "Dialogs.h"
@@ -185,18 +186,12 @@ int main(int argc, char** argv) {
         PrintingDialogs* boxes = printing.get();
         installDialogs(std::move(printing));
 
-        TfrmMAIN000 window;
-        frmMAIN000 = &window;
-        TsData resources;
-        sData = &resources;
-        TcData database;
-        cData = &database;
-        window.show();
-        rc = walk(window, shots, *boxes);
+        {
+            AppModules modules;
+            modules.window.show();
+            rc = walk(modules.window, shots, *boxes);
+        }
         std::fprintf(stderr, "walk: %s\n", rc == 0 ? "the road of one release went through" : "FAILED");
-        cData = nullptr;
-        sData = nullptr;
-        frmMAIN000 = nullptr;
         installDialogs(nullptr);
     }
     platform::ComUninitialize();
